@@ -1,0 +1,115 @@
+#include "test_support.h"
+
+#include <chrono>
+#include <mutex>
+
+#include "app/app_state.h"
+
+Recorded recorded;
+static std::mutex recordLock;
+
+void LoopbackServer::start()
+{
+    thread_ = std::thread([this] { server_.listen("127.0.0.1", port_); });
+    for (int i = 0; i < 500 && !server_.is_running(); i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+void LoopbackServer::stop()
+{
+    server_.stop();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+Recorded recordedSnapshot()
+{
+    std::lock_guard<std::mutex> g(recordLock);
+    return recorded;
+}
+
+namespace {
+void recordBox(const std::string& title, const std::string& text)
+{
+    std::lock_guard<std::mutex> g(recordLock);
+    recorded.boxes.push_back(title + "|" + text);
+}
+void recordOpen(const std::string& target)
+{
+    std::lock_guard<std::mutex> g(recordLock);
+    recorded.opened.push_back(target);
+}
+std::string readField(WidgetHandle w)
+{
+    std::lock_guard<std::mutex> g(recordLock);
+    return w == app.doiInput ? recorded.doiInputText : std::string();
+}
+void writeField(WidgetHandle w, const std::string& text)
+{
+    std::lock_guard<std::mutex> g(recordLock);
+    if (w == app.doiStatus)
+        recorded.statuses.push_back(text);
+}
+void runInline(void (*body)()) { body(); }
+void endByThrowing() { throw ProcessEnded{}; }
+void noShutdown() {}
+}
+
+void installRecorders(bool realOpener)
+{
+    recorded = Recorded{};
+    platform.messageBox = recordBox;
+    platform.openInBrowser = realOpener ? osOpenInBrowser : recordOpen;
+    platform.widgetText = readField;
+    platform.setWidgetText = writeField;
+    platform.startThread = runInline;
+    platform.shutdownToolkit = noShutdown;
+    platform.endProcess = endByThrowing;
+}
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+static std::string openerLogPath()
+{
+    static std::string path = "/tmp/quirevo-open-" + std::to_string(getpid()) + ".log";
+    return path;
+}
+
+void resetOpenerLog()
+{
+    setenv("QUIREVO_OPEN_LOG", openerLogPath().c_str(), 1);
+    std::remove(openerLogPath().c_str());
+}
+
+static std::vector<std::vector<std::string>> parseOpenerLog()
+{
+    std::ifstream in(openerLogPath(), std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    std::vector<std::string> tokens;
+    std::string token;
+    while (std::getline(all, token, '\0'))
+        tokens.push_back(token);
+    std::vector<std::vector<std::string>> calls;
+    for (size_t i = 0; i < tokens.size();) {
+        size_t count = std::stoul(tokens[i++]);
+        if (i + count > tokens.size())
+            break;   // a call still being written
+        calls.emplace_back(tokens.begin() + i, tokens.begin() + i + count);
+        i += count;
+    }
+    return calls;
+}
+
+std::vector<std::vector<std::string>> openerCalls(size_t atLeast)
+{
+    auto calls = parseOpenerLog();
+    for (int i = 0; i < 200 && calls.size() < atLeast; i++) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        calls = parseOpenerLog();
+    }
+    return calls;
+}
