@@ -1,6 +1,7 @@
 // The one process-wide record that every part of the program reads and writes.
 #pragma once
 
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -16,7 +17,7 @@ enum FieldEventType { OtherType = 0, LostFocus, TextChange };
 struct Event {
     int kind;
     WidgetHandle window;
-    long source;        // the widget, menu item id or timer id
+    intptr_t source;    // the widget, menu item id or timer id
     int type;           // FieldEventType, for single-line edits
 };
 

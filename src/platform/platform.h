@@ -40,6 +40,10 @@ void osIgnoreBrokenPipes();
 std::string gbkToUtf8(const std::string& gbk);
 std::string utf8ToGbk(const std::string& utf8);
 
+// brings the toolkit up and puts its services into `platform` (the toolkit
+// backend: src/platform/wx_toolkit.cpp)
+void initToolkit();
+
 // puts the operating-system services above into `platform`; the toolkit
 // ones stay no-ops until a toolkit backend is installed
 void installOsServices();

@@ -1,0 +1,4 @@
+#pragma once
+
+// everything between the entry sequence and the event loop
+void startUp();

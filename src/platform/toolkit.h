@@ -1,0 +1,44 @@
+// The toolkit side of the platform layer, for src/ui and the backends.
+// Texts stay GBK up to here; toWx and fromWx are the crossing.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <wx/string.h>
+
+#include "app/app_state.h"
+
+class wxFrame;
+class wxNotebook;
+class wxTextCtrl;
+class wxTimer;
+class wxWindow;
+
+wxString toWx(const std::string& gbk);
+std::string fromWx(const wxString& text);
+
+// runs fn on the GUI thread and returns when it is done
+void onGuiThread(const std::function<void()>& fn);
+
+// the message box, shown by the GUI thread
+void showMessageBox(const std::string& title, const std::string& text);
+
+// The event queue.  Widgets report into it; waitEvent blocks until there is
+// an event, running the toolkit meanwhile.
+Event waitEvent();
+void watchButton(wxWindow* button);
+void watchField(wxTextCtrl* field);
+void watchLink(wxWindow* link);
+void watchFrame(wxFrame* frame);
+void startWindowTimer(wxFrame* frame, int id, int periodMs);
+
+// Window operations that the program expresses in Win32 terms
+void addBorder(wxWindow* widget);
+void setFixedTabWidth(wxNotebook* tabs, int width);
+void* menuBarOf(wxFrame* frame);
+WidgetHandle focusedWidget();
+void focusWidget(WidgetHandle widget);
+void setTextColour(WidgetHandle widget, int r, int g, int b);
+void moveWidget(WidgetHandle widget, int x, int y, int width, int height);
+int widgetX(WidgetHandle widget);

@@ -1,0 +1,1 @@
+#include "ui/ui.h"
