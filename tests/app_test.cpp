@@ -1,0 +1,126 @@
+// The real quirevo binary against a loopback home server: each start-up
+// failure shows its box, read back through the accessibility tree, never
+// shows the main window, and ends with exit code 0 once the box is dismissed.
+#include <gtest/gtest.h>
+
+#include <rapidjson/document.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "test_support.h"
+
+extern char** environ;
+
+namespace {
+
+struct ProgramRun {
+    std::string title, text;
+    bool mainWindowSeen;
+    int exitCode;    // -1: did not end in time
+};
+
+pid_t spawn(const char* path, std::vector<std::string> args)
+{
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(path));
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    posix_spawn(&pid, path, nullptr, nullptr, argv.data(), environ);
+    return pid;
+}
+
+int waitExit(pid_t pid, int seconds)
+{
+    for (int i = 0; i < seconds * 100; i++) {
+        int status;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return -1;
+}
+
+std::string member(const rapidjson::Document& d, const char* name)
+{
+    return d.HasMember(name) && d[name].IsString() ? d[name].GetString() : "";
+}
+
+// starts the program, reads and dismisses its box as a user would
+ProgramRun runUntilBox()
+{
+    pid_t program = spawn(QUIREVO_BINARY, {});
+    std::string command = std::string("/usr/bin/python3 ") + TOOLS_DIR + "/atspi_box.py quirevo 30";
+    FILE* reader = popen(command.c_str(), "r");
+    char line[8192] = {0};
+    if (!fgets(line, sizeof line, reader))
+        line[0] = 0;
+    pclose(reader);
+    ProgramRun run{};
+    rapidjson::Document seen;
+    seen.Parse(line);
+    if (seen.IsObject()) {
+        run.title = member(seen, "title");
+        run.text = member(seen, "text");
+        if (seen.HasMember("frames"))
+            for (auto& f : seen["frames"].GetArray())
+                run.mainWindowSeen |= std::string(f.GetString()) == "QuirevoV5.0";
+    }
+    run.exitCode = waitExit(program, 10);
+    return run;
+}
+
+std::string utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
+const std::string GoodConfig = R"({"SCI-HUB":"http://127.0.0.1:18700/","Google":"g","Notice":"n","tongji":""})";
+
+TEST(Program, StartUpFailuresShowTheirBoxAndEndWithZero)
+{
+    struct Case {
+        const char* name;
+        int configStatus;          // 0: home server down
+        std::string config;
+        std::string version;
+        std::string title, text;
+    } cases[] = {
+        {"server down", 0, "", "", utf8(u8"错误"), utf8(u8"服务器网络不通！软件将退出！")},
+        {"empty body", 200, "", "4.0", utf8(u8"错误"), utf8(u8"服务器配置文件出错！软件即将退出！")},
+        {"HTML 404", 404, "<html><body>Not Found</body></html>", "4.0", utf8(u8"错误"), utf8(u8"pz解析失败")},
+        {"no tongji", 200, R"({"SCI-HUB":"s","Google":"g","Notice":"n"})", "4.0", utf8(u8"错误"), utf8(u8"pz解析失败")},
+        {"version differs", 200, GoodConfig, "4.1", utf8(u8"提示"), utf8(u8"发现新版本，立即更新！")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        resetOpenerLog();
+        LoopbackServer home(18642);
+        if (c.configStatus) {
+            home.routes().Get("/sq/pz.txt", [&](const httplib::Request&, httplib::Response& res) {
+                res.status = c.configStatus;
+                res.set_content(c.config, "text/plain");
+            });
+            home.routes().Get("/gx.txt", [&](const httplib::Request&, httplib::Response& res) {
+                res.set_content(c.version, "text/plain");
+            });
+            home.start();
+        }
+        ProgramRun run = runUntilBox();
+        EXPECT_EQ(run.title, c.title);
+        EXPECT_EQ(run.text, c.text);
+        EXPECT_FALSE(run.mainWindowSeen);
+        EXPECT_EQ(run.exitCode, 0);
+        auto opened = openerCalls(c.version == "4.1" ? 1 : 0);
+        if (c.version == "4.1")
+            EXPECT_EQ(opened, std::vector<std::vector<std::string>>{{"http://127.0.0.1:18642/download.html"}});
+        else
+            EXPECT_TRUE(opened.empty());
+    }
+}
+
+}
