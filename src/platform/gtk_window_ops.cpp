@@ -46,3 +46,14 @@ void* menuBarOf(wxFrame* frame)
     wxMenuBar* bar = frame->GetMenuBar();
     return bar ? bar->GetHandle() : nullptr;
 }
+
+// the height the menu bar takes, known before the window is first shown
+int menuBarHeight(wxFrame* frame)
+{
+    wxMenuBar* bar = frame->GetMenuBar();
+    if (!bar)
+        return 0;
+    int minimum = 0, natural = 0;
+    gtk_widget_get_preferred_height(bar->GetHandle(), &minimum, &natural);
+    return natural;
+}

@@ -21,8 +21,13 @@ std::string fromWx(const wxString& text);
 // runs fn on the GUI thread and returns when it is done
 void onGuiThread(const std::function<void()>& fn);
 
-// the message box, shown by the GUI thread
+// The message box, shown by the GUI thread.  showMessageBox returns once the
+// user has dismissed it; showMessageBoxThen returns at once and calls
+// dismissed later, so that the GUI thread never sits in a nested loop on a
+// worker's behalf.
 void showMessageBox(const std::string& title, const std::string& text);
+void showMessageBoxThen(const std::string& title, const std::string& text,
+                        std::function<void()> dismissed);
 
 // The event queue.  Widgets report into it; waitEvent blocks until there is
 // an event, running the toolkit meanwhile.
@@ -37,6 +42,7 @@ void startWindowTimer(wxFrame* frame, int id, int periodMs);
 void addBorder(wxWindow* widget);
 void setFixedTabWidth(wxNotebook* tabs, int width);
 void* menuBarOf(wxFrame* frame);
+int menuBarHeight(wxFrame* frame);
 WidgetHandle focusedWidget();
 void focusWidget(WidgetHandle widget);
 void setTextColour(WidgetHandle widget, int r, int g, int b);

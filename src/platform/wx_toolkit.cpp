@@ -67,9 +67,17 @@ static void writeWidgetText(WidgetHandle widget, const std::string& text)
     });
 }
 
+// A worker waits for its box; the GUI thread shows it and goes on handling
+// events (the status writes and boxes of other workers among them).
 static void messageBoxOnGuiThread(const std::string& title, const std::string& text)
 {
-    onGuiThread([&] { showMessageBox(title, text); });
+    if (wxIsMainThread()) {
+        showMessageBox(title, text);
+        return;
+    }
+    std::promise<void> dismissed;
+    wxTheApp->CallAfter([&] { showMessageBoxThen(title, text, [&] { dismissed.set_value(); }); });
+    dismissed.get_future().wait();
 }
 
 // The process ends right after this; the toolkit is not torn down under

@@ -145,13 +145,11 @@ void openMainWindow(int x, int y, int width, int height)
                                  wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX);
     app.mainWindow = frame;
     frame->SetIcon(wxIcon(quirevo_xpm));
-    frame->SetClientSize(width, height);
-    // the frame keeps the size it got for the whole client area; the menu
-    // bar takes its height out of that
-    wxSize outer = frame->GetSize();
+    // the frame is sized for the whole client area; the menu bar then takes
+    // its height out of that
     createMenuBar(frame);
-    frame->SetSize(outer);
-    frame->SetSizeHints(outer, outer);
+    frame->SetClientSize(width, height - menuBarHeight(frame));
+    frame->SetSizeHints(frame->GetSize(), frame->GetSize());
     frame->Centre(wxBOTH);
     watchFrame(frame);
 

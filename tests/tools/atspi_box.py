@@ -58,7 +58,14 @@ def main():
             ok.doAction(0)
             return 0
         time.sleep(0.1)
-    print(json.dumps({"error": "no box"}), flush=True)
+    desktop = pyatspi.Registry.getDesktop(0)
+    seen = [desktop.getChildAtIndex(i).name for i in range(desktop.childCount)
+            if desktop.getChildAtIndex(i) is not None]
+    app = find_app(name)
+    tops = [(t.name, t.getRoleName()) for t in (app.getChildAtIndex(i) for i in range(app.childCount))
+            if t is not None] if app else []
+    print(json.dumps({"error": "no box", "applications": seen, "windows": tops},
+                     ensure_ascii=False), flush=True)
     return 1
 
 
