@@ -8,6 +8,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 
@@ -121,6 +122,75 @@ TEST(Program, StartUpFailuresShowTheirBoxAndEndWithZero)
         else
             EXPECT_TRUE(opened.empty());
     }
+}
+
+
+std::string xdotool(const std::string& args)
+{
+    std::string out;
+    FILE* p = popen(("timeout 20 xdotool " + args + " 2>/dev/null").c_str(), "r");
+    char buf[256];
+    while (fgets(buf, sizeof buf, p))
+        out += buf;
+    pclose(p);
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' '))
+        out.pop_back();
+    return out;
+}
+
+std::string waitForMainWindow()
+{
+    for (int i = 0; i < 200; i++) {
+        std::string id = xdotool("search --name '^QuirevoV5\\.0$'");
+        if (!id.empty())
+            return id.substr(0, id.find('\n'));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return "";
+}
+
+// Closing the window ends the process with 0 at once, also while lookups
+// wait on a mirror that never answers; an empty tongji loads nothing.
+TEST(Program, ClosingEndsAtOnceWhileLookupsWait)
+{
+    std::atomic<int> statsRequests{0};
+    LoopbackServer home(18642);
+    home.routes().Get("/sq/pz.txt", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(R"({"SCI-HUB":"http://127.0.0.1:18700/","Google":"g","Notice":"n","tongji":""})", "text/plain");
+    });
+    home.routes().Get("/gx.txt", [](const httplib::Request&, httplib::Response& res) { res.set_content("4.0", "text/plain"); });
+    home.routes().Get("/tongji.html", [&](const httplib::Request&, httplib::Response& res) {
+        statsRequests++;
+        res.set_content("x", "text/html");
+    });
+    home.start();
+    // a mirror that takes the connection and never answers
+    std::atomic<int> mirrorRequests{0};
+    LoopbackServer mirror(18700);
+    mirror.routes().Get(R"(/(.*))", [&](const httplib::Request&, httplib::Response& res) {
+        mirrorRequests++;
+        std::this_thread::sleep_for(std::chrono::seconds(8));
+        res.set_content("late", "text/plain");
+    });
+    mirror.start();
+
+    pid_t program = spawn(QUIREVO_BINARY, {});
+    std::string window = waitForMainWindow();
+    ASSERT_FALSE(window.empty());
+    xdotool("windowactivate --sync " + window);
+    // paste a DOI into the field and press the download button a few times
+    xdotool("mousemove --window " + window + " 200 172 click 1");
+    xdotool("type --delay 20 10.1038/nphys1170");
+    for (int i = 0; i < 3; i++)
+        xdotool("mousemove --window " + window + " 510 172 click 1");
+    for (int i = 0; i < 100 && mirrorRequests < 3; i++)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(mirrorRequests, 3);
+    auto closing = std::chrono::steady_clock::now();
+    xdotool("windowactivate --sync " + window + " key alt+F4");
+    EXPECT_EQ(waitExit(program, 5), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, std::chrono::seconds(2));
+    EXPECT_EQ(statsRequests, 0);
 }
 
 }
