@@ -432,6 +432,112 @@ TEST_F(Window, WorkerBoxesAreShownAndWaitedFor)
     EXPECT_TRUE(waitUntil([] { return textOf(app.doiStatus) == "当前状态：未找到该文献"; }));
 }
 
+// screen rectangle of menu-bar title i
+wxRect menuTitle(int i)
+{
+    wxRect r;
+    gui([&] {
+        GtkWidget* bar = static_cast<GtkWidget*>(app.menuBarHandle);
+        GList* items = gtk_container_get_children(GTK_CONTAINER(bar));
+        GtkWidget* title = GTK_WIDGET(g_list_nth_data(items, i));
+        g_list_free(items);
+        GtkAllocation a;
+        gtk_widget_get_allocation(title, &a);
+        int ox, oy;
+        gdk_window_get_origin(gtk_widget_get_window(title), &ox, &oy);
+        r = wxRect(ox + a.x, oy + a.y, a.width, a.height);
+    });
+    return r;
+}
+
+bool menuIsOpen()
+{
+    bool open = false;
+    gui([&] {
+        GtkMenuShell* bar = GTK_MENU_SHELL(app.menuBarHandle);
+        open = gtk_menu_shell_get_selected_item(bar) != nullptr;
+        GList* items = gtk_container_get_children(GTK_CONTAINER(bar));
+        for (GList* i = items; i; i = i->next) {
+            GtkWidget* menu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(i->data));
+            open |= menu && gtk_widget_get_mapped(menu);
+        }
+        g_list_free(items);
+    });
+    return open;
+}
+
+void clickTitle(int i)
+{
+    wxRect r = menuTitle(i);
+    clickAt(r.x + r.width / 2, r.y + r.height / 2);
+}
+
+TEST_F(Window, LinkTitlesOpenTheirPageAndCloseTheMenu)
+{
+    clickTitle(4);   // 软件简介
+    EXPECT_EQ(openerCalls(1), (std::vector<std::vector<std::string>>{{"http://127.0.0.1:18642/sq/jj.html"}}));
+    EXPECT_TRUE(waitUntil([] { return !menuIsOpen(); }));
+
+    clickTitle(0);   // 菜单 opens its drop-down ...
+    EXPECT_TRUE(menuIsOpen());
+    wxRect title = menuTitle(1);
+    xdo("mousemove " + std::to_string(title.x + title.width / 2) + " " + std::to_string(title.y + title.height / 2));
+    settle();        // ... and sliding onto 微信公众号 closes it, opening nothing
+    EXPECT_TRUE(waitUntil([] { return !menuIsOpen(); }));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(openerCalls().size(), 1u);
+
+    clickTitle(1);   // a direct click afterwards opens its page
+    EXPECT_EQ(openerCalls(2).back(), std::vector<std::string>{"http://127.0.0.1:18642/sq/gzh.html"});
+    EXPECT_TRUE(waitUntil([] { return !menuIsOpen(); }));
+}
+
+// another program's window, to switch to and back from
+struct OtherWindow {
+    OtherWindow() { std::system("xmessage -name quirevo-other -geometry 200x80+0+0 other & sleep 0.5"); }
+    ~OtherWindow() { std::system("pkill -f quirevo-other"); }
+};
+
+void switchAwayAndBack()
+{
+    xdo("search --sync --classname quirevo-other windowactivate --sync");
+    settle();
+    xdo("windowactivate --sync " + std::to_string(windowId()));
+    settle();
+}
+
+TEST_F(Window, ClipboardDoiFillsTheFieldOnActivationChanges)
+{
+    OtherWindow other;
+    struct Case {
+        const char* clipboard;
+        const char* before;     // the field's text before the switch
+        const char* after;
+    } cases[] = {
+        {"10.1038/nphys1170", "typed by the user", "10.1038/nphys1170"},
+        {"10.12345/abc", "", "10.12345/abc"},
+        {"10.1/abc", "kept", "kept"},
+        {"doi:10.1038/x", "kept", "kept"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.clipboard);
+        platform.setWidgetText(app.doiInput, c.before);
+        std::system(("printf '%s' '" + std::string(c.clipboard) + "' | xclip -selection clipboard >/dev/null 2>&1").c_str());
+        switchAwayAndBack();
+        EXPECT_TRUE(waitUntil([&] { return textOf(app.doiInput) == c.after; })) << textOf(app.doiInput);
+    }
+
+    // a field showing its gray hint shows the picked-up DOI in gray
+    gui([] {
+        setTextColour(app.doiInput, 128, 128, 128);
+        platform.setWidgetText(app.doiInput, DoiHint);
+    });
+    std::system("printf '10.1038/nature12373' | xclip -selection clipboard >/dev/null 2>&1");
+    switchAwayAndBack();
+    EXPECT_TRUE(waitUntil([] { return textOf(app.doiInput) == "10.1038/nature12373"; }));
+    EXPECT_EQ(colourOf(app.doiInput), wxColour(128, 128, 128));
+}
+
 int testResult = 1;
 
 void runTestsThenClose()

@@ -22,6 +22,7 @@ static GtkWidget* createBox(const std::string& title, const std::string& text)
                                             GTK_BUTTONS_OK, "%s", gbkToUtf8(text).c_str());
     gtk_window_set_title(GTK_WINDOW(box), gbkToUtf8(title).c_str());
     gtk_window_set_position(GTK_WINDOW(box), owner ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+    watchNewWindow(box);
     return box;
 }
 

@@ -5,6 +5,7 @@
 // tests of the core fill in their own.  Every text crossing this line is GBK.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 using WidgetHandle = void*;
@@ -26,7 +27,17 @@ struct PlatformServices {
     // ends the process with code 0 at once: nothing is released and no
     // static destructor runs under the feet of a worker
     void (*endProcess)();
+    // closes an open menu of the window later, as a posted mouse click would
+    void (*dismissMenu)(WidgetHandle window);
+    // the clipboard's text, empty when it holds none
+    std::string (*clipboardText)();
 };
+
+// Window messages, in Win32's numbering, that the toolkit backend produces
+// for the message hook.
+constexpr unsigned WM_ACTIVATEAPP = 0x1C;
+constexpr unsigned WM_MENUSELECT = 0x11F;
+using MessageHook = int (*)(WidgetHandle window, unsigned message, uintptr_t wParam, intptr_t lParam);
 
 extern PlatformServices platform;
 

@@ -38,6 +38,12 @@ void watchLink(wxWindow* link);
 void watchFrame(wxFrame* frame);
 void startWindowTimer(wxFrame* frame, int id, int periodMs);
 
+// The message hook: from here on the window's menu and activation messages
+// go to hook, until the end of the program.  watchNewWindow takes in a
+// further top-level window (a message box) for the activation tracking.
+void installMessageHook(MessageHook hook, wxFrame* frame);
+void watchNewWindow(void* gtkWindow);
+
 // Window operations that the program expresses in Win32 terms
 void addBorder(wxWindow* widget);
 void setFixedTabWidth(wxNotebook* tabs, int width);

@@ -179,4 +179,5 @@ void finishMainWindow()
     app.marqueeWidth = 8 * int(app.noticeText.size());
     moveWidget(app.noticeLink, app.marqueeX, 10, app.marqueeWidth, 35);
     app.menuBarHandle = menuBarOf(mainFrame());
+    installMessageHook(windowMessageHook, mainFrame());
 }

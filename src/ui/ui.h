@@ -17,3 +17,7 @@ void finishMainWindow();
 void runEventLoop();
 void updateFieldHint(WidgetHandle field, const char* hint);
 void stepMarquee();
+
+// sees the window's menu and activation messages; installed last by
+// finishMainWindow
+int windowMessageHook(WidgetHandle window, unsigned message, uintptr_t wParam, intptr_t lParam);
