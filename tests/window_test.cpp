@@ -134,6 +134,46 @@ wxColour colourOf(WidgetHandle h)
     return c;
 }
 
+// screen rectangle of menu-bar title i
+wxRect menuTitle(int i)
+{
+    wxRect r;
+    gui([&] {
+        GtkWidget* bar = static_cast<GtkWidget*>(app.menuBarHandle);
+        GList* items = gtk_container_get_children(GTK_CONTAINER(bar));
+        GtkWidget* title = GTK_WIDGET(g_list_nth_data(items, i));
+        g_list_free(items);
+        GtkAllocation a;
+        gtk_widget_get_allocation(title, &a);
+        int ox, oy;
+        gdk_window_get_origin(gtk_widget_get_window(title), &ox, &oy);
+        r = wxRect(ox + a.x, oy + a.y, a.width, a.height);
+    });
+    return r;
+}
+
+bool menuIsOpen()
+{
+    bool open = false;
+    gui([&] {
+        GtkMenuShell* bar = GTK_MENU_SHELL(app.menuBarHandle);
+        open = gtk_menu_shell_get_selected_item(bar) != nullptr;
+        GList* items = gtk_container_get_children(GTK_CONTAINER(bar));
+        for (GList* i = items; i; i = i->next) {
+            GtkWidget* menu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(i->data));
+            open |= menu && gtk_widget_get_mapped(menu);
+        }
+        g_list_free(items);
+    });
+    return open;
+}
+
+void clickTitle(int i)
+{
+    wxRect r = menuTitle(i);
+    clickAt(r.x + r.width / 2, r.y + r.height / 2);
+}
+
 class Window : public ::testing::Test {
 protected:
     void SetUp() override
@@ -333,21 +373,9 @@ TEST_F(Window, StatisticsPageIsRequested)
 
 TEST_F(Window, MenuItemsAndNoticeOpenTheirPages)
 {
-    wxRect title;
-    gui([&] {
-        GtkWidget* bar = static_cast<GtkWidget*>(app.menuBarHandle);
-        GList* items = gtk_container_get_children(GTK_CONTAINER(bar));
-        GtkWidget* first = GTK_WIDGET(items->data);
-        g_list_free(items);
-        GtkAllocation a;
-        gtk_widget_get_allocation(first, &a);
-        int ox, oy;
-        gdk_window_get_origin(gtk_widget_get_window(first), &ox, &oy);
-        title = wxRect(ox + a.x, oy + a.y, a.width, a.height);
-    });
-    clickAt(title.x + title.width / 2, title.y + title.height / 2);
+    clickTitle(0);
     keys("Down Return");
-    clickAt(title.x + title.width / 2, title.y + title.height / 2);
+    clickTitle(0);
     keys("Down Down Return");
 
     gui([] {
@@ -430,46 +458,6 @@ TEST_F(Window, WorkerBoxesAreShownAndWaitedFor)
     EXPECT_EQ(textOf(app.doiStatus), "当前状态：搜索当中....");
     xdo("windowactivate --sync " + std::to_string(boxId) + " key Return");
     EXPECT_TRUE(waitUntil([] { return textOf(app.doiStatus) == "当前状态：未找到该文献"; }));
-}
-
-// screen rectangle of menu-bar title i
-wxRect menuTitle(int i)
-{
-    wxRect r;
-    gui([&] {
-        GtkWidget* bar = static_cast<GtkWidget*>(app.menuBarHandle);
-        GList* items = gtk_container_get_children(GTK_CONTAINER(bar));
-        GtkWidget* title = GTK_WIDGET(g_list_nth_data(items, i));
-        g_list_free(items);
-        GtkAllocation a;
-        gtk_widget_get_allocation(title, &a);
-        int ox, oy;
-        gdk_window_get_origin(gtk_widget_get_window(title), &ox, &oy);
-        r = wxRect(ox + a.x, oy + a.y, a.width, a.height);
-    });
-    return r;
-}
-
-bool menuIsOpen()
-{
-    bool open = false;
-    gui([&] {
-        GtkMenuShell* bar = GTK_MENU_SHELL(app.menuBarHandle);
-        open = gtk_menu_shell_get_selected_item(bar) != nullptr;
-        GList* items = gtk_container_get_children(GTK_CONTAINER(bar));
-        for (GList* i = items; i; i = i->next) {
-            GtkWidget* menu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(i->data));
-            open |= menu && gtk_widget_get_mapped(menu);
-        }
-        g_list_free(items);
-    });
-    return open;
-}
-
-void clickTitle(int i)
-{
-    wxRect r = menuTitle(i);
-    clickAt(r.x + r.width / 2, r.y + r.height / 2);
 }
 
 TEST_F(Window, LinkTitlesOpenTheirPageAndCloseTheMenu)

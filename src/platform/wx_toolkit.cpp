@@ -1,6 +1,8 @@
 // wxWidgets as the toolkit: start-up, the GBK crossing, and widget texts.
 #include <future>
 
+#include <gdk/gdk.h>
+
 #include <wx/app.h>
 #include <wx/debug.h>
 #include <wx/init.h>
@@ -81,11 +83,12 @@ static void messageBoxOnGuiThread(const std::string& title, const std::string& t
 }
 
 // The process ends right after this; the toolkit is not torn down under
-// workers that may be waiting on it.  What reaches the display is flushed.
+// workers that may be waiting on it.  What is still buffered for the
+// display goes out first.
 static void flushDisplay()
 {
-    if (wxTheApp)
-        wxTheApp->ProcessPendingEvents();
+    if (GdkDisplay* display = gdk_display_get_default())
+        gdk_display_flush(display);
 }
 
 void setTextColour(WidgetHandle widget, int r, int g, int b)
