@@ -47,6 +47,9 @@ TEST(RemoteConfig, DocumentsGiveFieldsOrTheirMessage)
         {"<html><body>404 Not Found</body></html>", bad},
         {"\"just a string\"", bad},
         {std::string(10000, '[') + std::string(10000, ']'), bad},
+        {"{\"a\":" + std::string(10000, '{') + std::string(10000, '}') + "," + Required + "}", bad},
+        // bytes that are no GBK at all still come through untouched
+        {"{\"SCI-HUB\":\"s\",\"Google\":\"g\",\"Notice\":\"\x81\x20\xFF\x80\",\"tongji\":\"\"}", "", "s/", "g", "\x81\x20\xFF\x80", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.doc.substr(0, 80));
@@ -102,6 +105,13 @@ protected:
 
 TEST_F(HomeServer, UnreachableConfigurationEndsWithTheNetworkMessage)
 {
+    EXPECT_THROW(fetchRemoteConfig(), ProcessEnded);
+    EXPECT_EQ(recorded.boxes, std::vector<std::string>{"错误|服务器网络不通！软件将退出！"});
+}
+
+TEST_F(HomeServer, ConfigurationPastTheBodyCapIsAFailedTransfer)
+{
+    serve("/sq/pz.txt", 200, std::string(20 * 1024 * 1024, ' '));
     EXPECT_THROW(fetchRemoteConfig(), ProcessEnded);
     EXPECT_EQ(recorded.boxes, std::vector<std::string>{"错误|服务器网络不通！软件将退出！"});
 }

@@ -67,38 +67,68 @@ TEST(SiteTargets, AllThirtySix)
             EXPECT_EQ(siteTarget(r, c), expected[r - 1][c - 1]) << "row " << r << " column " << c;
 }
 
-// Through the real opener and the recording xdg-open on PATH.
+// Through the real opener and the recording xdg-open on PATH: only web
+// addresses are launched, each as exactly one argument, byte for byte the
+// UTF-8 form of the GBK target, and nothing else runs.
 TEST(Opener, LaunchesOnlyWebAddressesAsOneUtf8Argument)
 {
-    resetOpenerLog();
-    const std::string targets[] = {
-        "file:///etc/passwd", "javascript:alert(1)", "", "-x", "--new-window", "ftp://two/1",
-        "http://a/?q=$(touch /tmp/quirevo-pwned);`id`'\"\nline",
-        searchTarget(CnkiSearch, "石墨烯"),
-        "https://x/",
-    };
-    for (const std::string& t : targets)
-        osOpenInBrowser(t);
-    auto calls = openerCalls(3);
-    ASSERT_EQ(calls.size(), 3u);
-    // the opener is asynchronous, so the order of arrival is not fixed
-    std::vector<std::string> got;
-    for (auto& call : calls) {
-        ASSERT_EQ(call.size(), 1u);
-        got.push_back(call[0]);
-    }
-    std::sort(got.begin(), got.end());
-    std::vector<std::string> want = {
-        "http://a/?q=$(touch /tmp/quirevo-pwned);`id`'\"\nline",
+    const std::string longUrl = "https://x/?" + std::string(100 * 1024, 'q');
+    const std::string cnki = searchTarget(CnkiSearch, "石墨烯");
+    const std::string cnkiUtf8 =
         "http://kns.cnki.net/kns/brief/brief.aspx?pagename=ASP.brief_default_result_aspx&isinEn=1"
         "&dbPrefix=SCDB&dbCatalog=" + std::string(reinterpret_cast<const char*>(u8"中国学术文献网络出版总库"))
         + "&ConfigFile=SCDBINDEX.xml&research=off&t=1571054981956&keyValue="
-        + reinterpret_cast<const char*>(u8"石墨烯") + "&S=1&sorttype=",
-        "https://x/",
+        + reinterpret_cast<const char*>(u8"石墨烯") + "&S=1&sorttype=";
+    const std::string shell = "http://a/?q=;$(touch /tmp/quirevo-pwned);`touch /tmp/quirevo-pwned`'\"\nline";
+    struct Case {
+        std::string target;
+        std::string launched;   // empty: must not be launched
+    } cases[] = {
+        {"file:///etc/passwd", ""}, {"javascript:alert(1)", ""}, {"data:text/html,<b>x</b>", ""},
+        {"smb://host/share", ""}, {"\\\\host\\share", ""}, {"-x", ""}, {"--new-window", ""},
+        {"", ""}, {"https:", ""}, {"ftp://two/1", ""}, {" http://leading-blank/", ""},
+        {shell, shell}, {cnki, cnkiUtf8}, {longUrl, longUrl}, {"HTTPS://upper.case/", "HTTPS://upper.case/"},
     };
+    resetOpenerLog();
+    std::vector<std::string> want;
+    for (const Case& c : cases) {
+        osOpenInBrowser(c.target);
+        if (!c.launched.empty())
+            want.push_back(c.launched);
+    }
+    auto calls = openerCalls(want.size());
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    calls = openerCalls();
+    // the opener is asynchronous, so the order of arrival is not fixed
+    std::vector<std::string> got;
+    for (auto& call : calls) {
+        EXPECT_EQ(call.size(), 1u);
+        got.insert(got.end(), call.begin(), call.end());
+    }
+    std::sort(got.begin(), got.end());
     std::sort(want.begin(), want.end());
     EXPECT_EQ(got, want);
     EXPECT_NE(access("/tmp/quirevo-pwned", F_OK), 0);
+}
+
+TEST(GbkBoundary, ConvertsWithoutLoss)
+{
+    struct Case {
+        std::string gbk;
+        std::string utf8;
+    } cases[] = {
+        {"错误", reinterpret_cast<const char*>(u8"错误")},
+        {"ASCII stays", "ASCII stays"},
+        {"\xA1\xA3", "\xE3\x80\x82"},                 // 。
+        {"\x81\x30\x85\x38", "\xC2\xB5"},              // the micro sign: four bytes in GB18030
+        {"a\xFF" "b", "a\xEF\xBF\xBD" "b"},             // no GBK: marked, and the rest goes on
+        {"c\xFB", "c\xEF\xBF\xBD"},                     // a lead byte with nothing after it
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(gbkToUtf8(c.gbk), c.utf8);
+        if (c.utf8.find("\xEF\xBF\xBD") == std::string::npos)
+            EXPECT_EQ(utf8ToGbk(c.utf8), c.gbk);
+    }
 }
 
 }
