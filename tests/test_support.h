@@ -12,8 +12,18 @@
 // A cpp-httplib server on 127.0.0.1:port, listening until it goes out of scope.
 class LoopbackServer {
 public:
-    // one request a connection, so that stopping never waits on an idle keep-alive
-    explicit LoopbackServer(int port) : port_(port) { server_.set_keep_alive_max_count(1); }
+    // One request a connection, so that stopping never waits on an idle
+    // keep-alive.  SO_REUSEADDR in place of the library's SO_REUSEPORT: the
+    // next test's server must bind over this one's TIME_WAIT connections,
+    // and two live servers must never share a port.
+    explicit LoopbackServer(int port) : port_(port)
+    {
+        server_.set_keep_alive_max_count(1);
+        server_.set_socket_options([](socket_t sock) {
+            int yes = 1;
+            setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        });
+    }
     ~LoopbackServer() { stop(); }
     httplib::Server& routes() { return server_; }
     void start();
