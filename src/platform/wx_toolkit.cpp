@@ -127,7 +127,9 @@ void initToolkit()
     // a failed toolkit check must never stop the user with a dialog
     wxDisableAsserts();
     wxApp::SetInstance(new wxApp);
-    wxEntryStart(argc, argv);
+    // with no display there is nothing to show a box in, not even one
+    if (!wxEntryStart(argc, argv))
+        osEndProcess();
     wxTheApp->CallOnInit();
     platform.messageBox = messageBoxOnGuiThread;
     platform.widgetText = readWidgetText;
