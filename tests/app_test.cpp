@@ -202,18 +202,7 @@ TEST(Program, ClosingEndsAtOnceWhileLookupsWait)
 
 // A mirror that takes every connection into its backlog and never answers.
 struct SilentMirror {
-    explicit SilentMirror(int port)
-    {
-        fd = socket(AF_INET, SOCK_STREAM, 0);
-        int on = 1;
-        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(uint16_t(port));
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        listen(fd, 128);
-    }
+    explicit SilentMirror(int port) : fd(listenOnLoopback(port, 128)) {}
     ~SilentMirror() { close(fd); }
     int fd;
 };

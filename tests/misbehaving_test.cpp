@@ -29,15 +29,8 @@ class RawServer {
 public:
     RawServer(int port, Behaviour behaviour) : behaviour_(std::move(behaviour))
     {
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        int on = 1;
-        setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(uint16_t(port));
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        EXPECT_EQ(bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0) << strerror(errno);
-        EXPECT_EQ(listen(listener_, 16), 0) << strerror(errno);
+        listener_ = listenOnLoopback(port, 16);
+        EXPECT_GE(listener_, 0) << strerror(errno);
         thread_ = std::thread([this] { serve(); });
     }
     ~RawServer()

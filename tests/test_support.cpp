@@ -117,3 +117,23 @@ std::vector<std::vector<std::string>> openerCalls(size_t atLeast)
 // as the program does at entry: a peer that hangs up fails one transfer
 // (or one write of a test server), not the whole test
 static const bool brokenPipesIgnored = (osIgnoreBrokenPipes(), true);
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+int listenOnLoopback(int port, int backlog)
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(uint16_t(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, backlog) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}

@@ -37,6 +37,9 @@ private:
     std::thread thread_;
 };
 
+// a TCP socket listening on 127.0.0.1:port (SO_REUSEADDR), or -1
+int listenOnLoopback(int port, int backlog);
+
 // What the core showed and opened, recorded in place of a toolkit.
 struct Recorded {
     std::vector<std::string> boxes;     // "title|text"
