@@ -67,39 +67,42 @@ void installRecorders(bool realOpener)
     platform.endProcess = endByThrowing;
 }
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
 
 static std::string openerLogPath()
 {
-    static std::string path = "/tmp/quirevo-open-" + std::to_string(getpid()) + ".log";
+    static std::string path = "/tmp/quirevo-open-" + std::to_string(getpid());
     return path;
 }
 
 void resetOpenerLog()
 {
     setenv("QUIREVO_OPEN_LOG", openerLogPath().c_str(), 1);
-    std::remove(openerLogPath().c_str());
+    std::filesystem::remove_all(openerLogPath());
 }
 
+// one file a call, named by the time of the call
 static std::vector<std::vector<std::string>> parseOpenerLog()
 {
-    std::ifstream in(openerLogPath(), std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    std::vector<std::string> tokens;
-    std::string token;
-    while (std::getline(all, token, '\0'))
-        tokens.push_back(token);
+    std::vector<std::string> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(openerLogPath(), error))
+        if (entry.path().extension() != ".part")
+            files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
     std::vector<std::vector<std::string>> calls;
-    for (size_t i = 0; i < tokens.size();) {
-        size_t count = std::stoul(tokens[i++]);
-        if (i + count > tokens.size())
-            break;   // a call still being written
-        calls.emplace_back(tokens.begin() + i, tokens.begin() + i + count);
-        i += count;
+    for (const std::string& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        std::vector<std::string> args;
+        std::string arg;
+        while (std::getline(in, arg, '\0'))
+            args.push_back(arg);
+        calls.push_back(args);
     }
     return calls;
 }
