@@ -71,7 +71,6 @@ void installRecorders(bool realOpener)
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <unistd.h>
 
 static std::string openerLogPath()
