@@ -28,7 +28,6 @@
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -87,21 +86,24 @@ static long statusField(pid_t pid, const char* file, const char* field)
     return 0;
 }
 
-// user + system time of a whole process, in clock ticks
-static long cpuTicks(pid_t pid)
+// CPU time of all the live threads of a process, in seconds: the
+// scheduler's own count, finer than the clock-tick sampling of /proc/N/stat
+static double cpuSeconds(pid_t pid)
 {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    size_t close = text.rfind(')');
-    if (close == std::string::npos)
-        return 0;
-    std::istringstream fields(text.substr(close + 2));
-    std::string skip;
-    for (int i = 3; i < 14; ++i)   // state .. cmajflt
-        fields >> skip;
-    long user = 0, system = 0;
-    fields >> user >> system;
-    return user + system;
+    std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    double total = 0;
+    DIR* dir = opendir(tasks.c_str());
+    while (dirent* entry = dir ? readdir(dir) : nullptr) {
+        if (entry->d_name[0] == '.')
+            continue;
+        std::ifstream in(tasks + "/" + entry->d_name + "/schedstat");
+        double runNs = 0;
+        if (in >> runNs)
+            total += runNs / 1e9;
+    }
+    if (dir)
+        closedir(dir);
+    return total;
 }
 
 static bool hasTitle(Display* display, Window window, const std::string& title)
@@ -247,15 +249,13 @@ int main(int argc, char** argv)
 
     std::printf("{\"startup_ms\": %.1f, \"pss_kb\": %ld, \"processes\": %zu", startupMs, pssKb, tree.size());
     if (watchSeconds > 0) {
-        long ticksPerSecond = sysconf(_SC_CLK_TCK);
-        long cpu0 = cpuTicks(pid), xcpu0 = cpuTicks(xvfb);
+        double cpu0 = cpuSeconds(pid), xcpu0 = cpuSeconds(xvfb);
         Clock::time_point from = Clock::now();
         int repaints = band ? countRepaints(display, window, area, watchSeconds)
                             : (std::this_thread::sleep_for(std::chrono::seconds(watchSeconds)), 0);
         double seconds = msSince(from) / 1000;
-        double toPercent = 100.0 / (ticksPerSecond * seconds);
-        std::printf(", \"cpu_pct\": %.2f, \"xvfb_cpu_pct\": %.2f", (cpuTicks(pid) - cpu0) * toPercent,
-                    (cpuTicks(xvfb) - xcpu0) * toPercent);
+        std::printf(", \"cpu_pct\": %.2f, \"xvfb_cpu_pct\": %.2f", (cpuSeconds(pid) - cpu0) * 100 / seconds,
+                    (cpuSeconds(xvfb) - xcpu0) * 100 / seconds);
         if (band)
             std::printf(", \"ticks_per_s\": %.1f", repaints / seconds);
     }

@@ -54,3 +54,13 @@ void focusWidget(WidgetHandle widget);
 void setTextColour(WidgetHandle widget, int r, int g, int b);
 void moveWidget(WidgetHandle widget, int x, int y, int width, int height);
 int widgetX(WidgetHandle widget);
+
+// Cheap painting for windows that redraw many times a second: a plain
+// window in its background colour, and a label drawn from one text layout
+// (made again only when its text changes) over its background colour
+void paintBackgroundOnly(wxWindow* window);
+void paintFromOneLayout(wxWindow* label);
+
+// The web view that is never shown, set up for that, and loading a page in it
+wxWindow* createHiddenWebView(wxWindow* parent, int x, int y, int width, int height);
+void loadInWebView(wxWindow* view, const std::string& gbkUrl);

@@ -3,7 +3,9 @@
 // wxWidgets calls handlers; the program wants to ask for "the next event".
 // Handlers below only append to a queue, and waitEvent runs the toolkit
 // until the queue holds something.
+#include <chrono>
 #include <deque>
+#include <memory>
 #include <set>
 
 #include <wx/app.h>
@@ -105,12 +107,25 @@ static bool timerTickQueued(int id)
     return false;
 }
 
+// GLib sets a periodic timeout's next run from the moment the last one ran,
+// so a 20 ms timer drifts to a tick every 21 ms or so.  Each tick here is
+// set for its own slot on the clock instead; after a stall (a box, a busy
+// loop) the count starts again from now rather than catching up in a burst.
 void startWindowTimer(wxFrame* frame, int id, int periodMs)
 {
+    using Clock = std::chrono::steady_clock;
+    const Clock::duration period = std::chrono::milliseconds(periodMs);
     wxTimer* timer = new wxTimer(frame, id);
-    frame->Bind(wxEVT_TIMER, [frame, id](wxTimerEvent&) {
+    auto slot = std::make_shared<Clock::time_point>(Clock::now() + period);
+    frame->Bind(wxEVT_TIMER, [frame, id, timer, period, slot](wxTimerEvent&) {
         if (!timerTickQueued(id))
             post(TimerEvent, frame, id);
+        Clock::time_point now = Clock::now();
+        *slot += period;
+        if (*slot <= now)
+            *slot = now + period;
+        auto wait = std::chrono::ceil<std::chrono::milliseconds>(*slot - now);
+        timer->StartOnce(int(wait.count()));
     }, id);
-    timer->Start(periodMs);
+    timer->StartOnce(periodMs);
 }

@@ -131,6 +131,11 @@ void initToolkit()
     if (!wxEntryStart(argc, argv))
         osEndProcess();
     wxTheApp->CallOnInit();
+    // Nothing here handles idle or update-UI events, and wx would otherwise
+    // walk every window with both after each event, fifty times a second
+    // for the notice alone.
+    wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
+    wxUpdateUIEvent::SetMode(wxUPDATE_UI_PROCESS_SPECIFIED);
     platform.messageBox = messageBoxOnGuiThread;
     platform.widgetText = readWidgetText;
     platform.setWidgetText = writeWidgetText;

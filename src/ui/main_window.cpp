@@ -7,11 +7,11 @@
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/panel.h>
+#include <wx/settings.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/button.h>
-#include <wx/webview.h>
 
 #include "platform/toolkit.h"
 #include "ui/quirevo.xpm"
@@ -75,16 +75,22 @@ static void createNotice(wxFrame* frame)
 {
     wxPanel* strip = new wxPanel(frame, wxID_ANY, wxPoint(110, 14), wxSize(380, 50), wxBORDER_NONE);
     app.marqueeStrip = strip;
+    // Said outright rather than left to the theme: the notice repaints 50
+    // times a second, and every paint would ask the theme for it again.
+    strip->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
+    paintBackgroundOnly(strip);
     // the address is the program's own business (see watchLink); the control
     // only insists on having one
     auto* link = new wxGenericHyperlinkCtrl(strip, wxID_ANY, wxEmptyString, "#",
                                             wxPoint(0, 11), wxSize(40, 35),
                                             wxHL_ALIGN_LEFT | wxBORDER_NONE);
+    link->SetBackgroundColour(strip->GetBackgroundColour());   // the strip's, shown through
     link->SetHoverColour(*wxBLACK);
     link->SetNormalColour(StatusBlue);
     link->SetVisitedColour(StatusBlue);
     link->SetFont(*font(app.fontLarge));   // the large font, not underlined
     link->SetCursor(wxCursor(wxCURSOR_HAND));
+    paintFromOneLayout(link);   // it moves every 20 ms
     watchLink(link);
     app.noticeLink = link;
 }
@@ -151,12 +157,15 @@ void openMainWindow(int x, int y, int width, int height)
     frame->SetClientSize(width, height - menuBarHeight(frame));
     frame->SetSizeHints(frame->GetSize(), frame->GetSize());
     frame->Centre(wxBOTH);
+    // the theme paints the window's face: wx's erase step would make a DC,
+    // and ask the theme for the font, at each of the notice's repaints
+    frame->SetBackgroundStyle(wxBG_STYLE_SYSTEM);
     watchFrame(frame);
 
     createSiteButtons(frame);
     createNotice(frame);
     createSearchPanel(frame);
-    app.statsView = wxWebView::New(frame, wxID_ANY, wxString(), wxPoint(640, 210), wxSize(120, 170));
+    app.statsView = createHiddenWebView(frame, 640, 210, 120, 170);
     frame->Show();
 }
 
@@ -169,7 +178,7 @@ int addThinBorder(WidgetHandle widget)
 void finishMainWindow()
 {
     if (!app.statsUrl.empty())
-        static_cast<wxWebView*>(app.statsView)->LoadURL(toWx(app.statsUrl));
+        loadInWebView(static_cast<wxWindow*>(app.statsView), app.statsUrl);
     for (WidgetHandle field : {app.scholarInput, app.doiInput, app.baiduInput, app.journalInput, app.cnkiInput})
         addThinBorder(field);
     wxNotebook* tabs = static_cast<wxNotebook*>(app.searchPanel);
