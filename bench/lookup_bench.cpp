@@ -7,6 +7,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -104,6 +105,7 @@ void serve(int listener, std::chrono::milliseconds delay, const std::string* res
 
 [[noreturn]] void runMirror()
 {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);   // never outlives the bench
     signal(SIGPIPE, SIG_IGN);
     static const std::string page = mirrorPage();
     static const std::string response = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: "

@@ -5,7 +5,9 @@
 //
 // usage: window_probe TITLE WATCH_SECONDS XVFB_PID BAND -- COMMAND [ARGS...]
 //   TITLE          the title of the window to wait for
-//   WATCH_SECONDS  how long to watch CPU and repaints after the memory (0: not)
+//   WATCH_SECONDS  how long to watch CPU and repaints after the memory (0: not;
+//                  negative: end the program as soon as it is mapped, for
+//                  profiling the start-up alone)
 //   XVFB_PID       the X server, whose CPU is reported beside the program's
 //   BAND           x0,y0,x1,y1: the area of the window whose repaints count
 //                  as ticks, or - for none
@@ -241,6 +243,11 @@ int main(int argc, char** argv)
         fail("the window never appeared");
     }
 
+    if (watchSeconds < 0) {
+        std::printf("{\"startup_ms\": %.1f}\n", startupMs);
+        endTree(pid);
+        return 0;
+    }
     std::this_thread::sleep_for(std::chrono::seconds(5));
     std::vector<pid_t> tree = processTree(pid);
     long pssKb = 0;
