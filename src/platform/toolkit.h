@@ -61,6 +61,3 @@ int widgetX(WidgetHandle widget);
 void paintBackgroundOnly(wxWindow* window);
 void paintFromOneLayout(wxWindow* label);
 
-// The web view that is never shown, set up for that, and loading a page in it
-wxWindow* createHiddenWebView(wxWindow* parent, int x, int y, int width, int height);
-void loadInWebView(wxWindow* view, const std::string& gbkUrl);

@@ -11,6 +11,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/webview.h>
 #include <wx/button.h>
 
 #include "platform/toolkit.h"
@@ -165,7 +166,7 @@ void openMainWindow(int x, int y, int width, int height)
     createSiteButtons(frame);
     createNotice(frame);
     createSearchPanel(frame);
-    app.statsView = createHiddenWebView(frame, 640, 210, 120, 170);
+    app.statsView = wxWebView::New(frame, wxID_ANY, wxString(), wxPoint(640, 210), wxSize(120, 170));
     frame->Show();
 }
 
@@ -178,7 +179,7 @@ int addThinBorder(WidgetHandle widget)
 void finishMainWindow()
 {
     if (!app.statsUrl.empty())
-        loadInWebView(static_cast<wxWindow*>(app.statsView), app.statsUrl);
+        static_cast<wxWebView*>(app.statsView)->LoadURL(toWx(app.statsUrl));
     for (WidgetHandle field : {app.scholarInput, app.doiInput, app.baiduInput, app.journalInput, app.cnkiInput})
         addThinBorder(field);
     wxNotebook* tabs = static_cast<wxNotebook*>(app.searchPanel);
