@@ -1,13 +1,15 @@
 // The ":::" header-list splitting and the Latin-1 to UTF-8 conversion.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "net/http.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string text(reinterpret_cast<const char*>(data), size);
-    for (const std::string& piece : splitHeaderLines(text)) {
+    const std::vector<std::string> pieces = splitHeaderLines(text);
+    for (const std::string& piece : pieces) {
         size_t high = 0;
         for (unsigned char b : piece)
             high += b >= 0x80;
@@ -16,7 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // the pieces, joined again, give the text back
     std::string rejoined;
-    auto pieces = splitHeaderLines(text);
     for (size_t i = 0; i < pieces.size(); i++)
         rejoined += (i ? ":::" : "") + pieces[i];
     if (rejoined != text)
