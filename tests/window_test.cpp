@@ -366,6 +366,41 @@ TEST_F(Window, MarqueeStepsAndRestarts)
     EXPECT_NE(before, after);   // the timer moves it
 }
 
+// Pixels of exactly one colour in a rectangle of the screen, as the X server
+// holds them: what the user sees, whoever painted it.
+int pixelsOnScreen(wxRect area, const char* hex)
+{
+    std::string command = "import -window root -crop " + std::to_string(area.width) + "x" +
+        std::to_string(area.height) + "+" + std::to_string(area.x) + "+" + std::to_string(area.y) +
+        " -depth 8 txt:- 2>/dev/null | grep -ci '" + hex + "'";
+    FILE* p = popen(command.c_str(), "r");
+    int count = 0;
+    if (fscanf(p, "%d", &count) != 1)
+        count = 0;
+    pclose(p);
+    return count;
+}
+
+// The notice is drawn in blue on the strip's face, and in black under the mouse.
+TEST_F(Window, NoticeShowsBlueThenBlackUnderTheMouse)
+{
+    wxRect strip;
+    gui([&] {
+        app.configLoaded = 0;   // holds the notice still
+        app.marqueeX = 0;
+        moveWidget(app.noticeLink, 0, 10, app.marqueeWidth, 35);
+        strip = win(app.marqueeStrip)->GetScreenRect();
+    });
+    xdo("mousemove 5 5");
+    EXPECT_TRUE(waitUntil([&] { return pixelsOnScreen(strip, "#0000FF") > 20; }));
+    EXPECT_EQ(pixelsOnScreen(strip, "#000000"), 0);
+    xdo("mousemove " + std::to_string(strip.x + 30) + " " + std::to_string(strip.y + 27));
+    EXPECT_TRUE(waitUntil([&] { return pixelsOnScreen(strip, "#000000") > 20; }));
+    EXPECT_EQ(pixelsOnScreen(strip, "#0000FF"), 0);
+    xdo("mousemove 5 5");
+    gui([] { app.configLoaded = 1; });
+}
+
 TEST_F(Window, StatisticsPageIsRequested)
 {
     EXPECT_TRUE(waitUntil([] { return statsRequests > 0; }, 15000ms));

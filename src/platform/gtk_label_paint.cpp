@@ -17,10 +17,14 @@ struct LabelLayout {
     wxString text;
 };
 
+void setColour(cairo_t* cr, const wxColour& colour)
+{
+    cairo_set_source_rgb(cr, colour.Red() / 255.0, colour.Green() / 255.0, colour.Blue() / 255.0);
+}
+
 void fillBackground(wxWindow* window, cairo_t* cr)
 {
-    wxColour colour = window->GetBackgroundColour();
-    cairo_set_source_rgb(cr, colour.Red() / 255.0, colour.Green() / 255.0, colour.Blue() / 255.0);
+    setColour(cr, window->GetBackgroundColour());
     cairo_paint(cr);
 }
 
@@ -38,11 +42,10 @@ void paintLabel(wxWindow* label, LabelLayout* cache)
         pango_layout_set_font_description(cache->layout, label->GetFont().GetNativeFontInfo()->description);
         pango_layout_set_text(cache->layout, cache->text.utf8_str(), -1);
     }
-    int width, height;
-    pango_layout_get_pixel_size(cache->layout, &width, &height);
+    int height;
+    pango_layout_get_pixel_size(cache->layout, nullptr, &height);
     // the colour changes under the mouse; left aligned, centred vertically
-    wxColour colour = label->GetForegroundColour();
-    cairo_set_source_rgb(cr, colour.Red() / 255.0, colour.Green() / 255.0, colour.Blue() / 255.0);
+    setColour(cr, label->GetForegroundColour());
     cairo_move_to(cr, 0, (label->GetClientSize().GetHeight() - height) / 2);
     pango_cairo_show_layout(cr, cache->layout);
 }

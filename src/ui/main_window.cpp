@@ -11,8 +11,8 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/webview.h>
 #include <wx/button.h>
+#include <wx/webview.h>
 
 #include "platform/toolkit.h"
 #include "ui/quirevo.xpm"
