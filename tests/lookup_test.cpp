@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -274,11 +275,14 @@ TEST_F(Lookup, SideBySideLookupsEachFollowTheirOwnChain)
     recorded.doiInputText = "10.1038/nphys1170";
     startDoiLookup();
     startDoiLookup();
-    for (int i = 0; i < 500; i++) {
-        if (recordedSnapshot().opened.size() == 2)
-            break;
+    // both workers done with the recorders, last status set, before the test
+    // looks (and long before the recorders go away at exit)
+    auto bothDone = [] {
+        Recorded r = recordedSnapshot();
+        return r.opened.size() == 2 && std::count(r.statuses.begin(), r.statuses.end(), Done) == 2;
+    };
+    for (int i = 0; i < 500 && !bothDone(); i++)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
     Recorded seen = recordedSnapshot();
     EXPECT_EQ(first.requests(), (std::vector<std::string>{"/10.1038/nphys1170", "/10.1038/nphys1170"}));
     EXPECT_EQ(seen.opened.size(), 2u);
