@@ -29,7 +29,6 @@
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -187,9 +186,6 @@ static int countRepaints(Display* display, Window window, Band band, int seconds
         for (int i = 0; i < count; ++i)
             inBand |= rects[i].x < band.x1 && rects[i].x + rects[i].width > band.x0
                 && rects[i].y < band.y1 && rects[i].y + rects[i].height > band.y0;
-        if (getenv("PROBE_DEBUG"))
-            for (int i = 0; i < count; ++i)
-                fprintf(stderr, "%d,%d %dx%d\n", rects[i].x, rects[i].y, rects[i].width, rects[i].height);
         if (rects)
             XFree(rects);
         if (inBand && std::chrono::duration<double, std::milli>(Clock::now() - last).count() > 4) {
